@@ -78,10 +78,12 @@ void Program::NExitClick()
 
 void Program::Timer1Timer()
 {
+    link.Timer1Timer();
 }
 
 void Program::TimerRvTimer()
 {
+    link.TimerRvTimer();
 }
 
 void Program::Link_Msg(int msg)

@@ -1,7 +1,15 @@
 // Opening, switching and closing the serial port.
 #include "link/link.h"
 
-Link::Link(View &view, PortOpener &opener) : view_(view), opener_(opener) {}
+#include <QElapsedTimer>
+
+Link::Link(View &view, PortOpener &opener) : view_(view), opener_(opener)
+{
+    Tm_Clock = [] {
+        static QElapsedTimer clock = [] { QElapsedTimer t; t.start(); return t; }();
+        return clock.nsecsElapsed();
+    };
+}
 
 void Link::Set_TimerRv(bool on)
 {
@@ -43,9 +51,3 @@ void Link::Close_Com()
     hCom.reset();
 }
 
-void Link::Clr_Cmd()
-{
-    nCmdQueue = 0;
-    for (CMD_SLOT &slot : CmdQueue)
-        slot = CMD_SLOT{};
-}

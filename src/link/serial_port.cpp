@@ -22,8 +22,8 @@ public:
         QObject::connect(&port_, &QSerialPort::errorOccurred, &port_, [this](QSerialPort::SerialPortError e) {
             if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError || e == QSerialPort::WriteError) {
                 gone_ = true;
-                if (port_.isOpen())
-                    port_.close();
+                // Closed once Qt has left its own read or write code.
+                QMetaObject::invokeMethod(&port_, [this] { if (port_.isOpen()) port_.close(); }, Qt::QueuedConnection);
             }
         });
     }
@@ -43,10 +43,7 @@ public:
     {
         if (gone_ || !port_.isOpen())
             return 0;
-        if (port_.bytesAvailable() < max)
-            port_.waitForReadyRead(0); // take what the system holds, without waiting
-        if (gone_ || !port_.isOpen())
-            return 0;
+        // The event loop has moved what arrived into the port's buffer.
         const qint64 n = port_.read(buf, max);
         return n < 0 ? 0 : n;
     }
