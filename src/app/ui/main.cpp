@@ -3,6 +3,7 @@
 #include "main_window.h"
 
 #include "link/serial_port.h"
+#include "sim/sim_port.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -22,13 +23,16 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("Настройка чувствительности датчика «Тавирс-102»"));
     parser.addHelpOption();
     const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("Порт при запуске: COM1…COM9 или путь устройства."),
+                                        QStringLiteral("Порт при запуске: COM1…COM9, путь устройства или sim (имитатор датчика)."),
                                         QStringLiteral("NAME"), QStringLiteral("COM1"));
     parser.addOption(portOption);
     parser.process(app);
 
-    SerialPortOpener opener;
-    TFmain w(opener, parser.value(portOption));
+    QString port = parser.value(portOption);
+    if (SimPortOpener::isSimName(port))
+        port = SIM_PORT_NAME;
+    SimPortOpener opener(std::make_unique<SerialPortOpener>());
+    TFmain w(opener, port);
     if (QScreen *screen = w.screen()) {
         const QRect area = screen->availableGeometry();
         w.move(area.center() - QPoint(w.width() / 2, w.height() / 2));

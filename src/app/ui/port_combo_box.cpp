@@ -1,13 +1,24 @@
 #include "port_combo_box.h"
 
 #include "link/port_names.h"
+#include "sim/sim_port.h"
 
 #include <QSignalBlocker>
 
 PortComboBox::PortComboBox(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
-    addItems(Port_List());
+    addItems(names());
+}
+
+QStringList PortComboBox::names() const
+{
+    QStringList all = Port_List();
+    for (const QString &name : extra_)
+        if (!all.contains(name))
+            all << name;
+    all << SIM_PORT_NAME;
+    return all;
 }
 
 void PortComboBox::selectPort(const QString &name)
@@ -16,8 +27,8 @@ void PortComboBox::selectPort(const QString &name)
     if (i < 0) {
         if (!extra_.contains(name))
             extra_ << name;
-        addItem(name);
-        i = count() - 1;
+        insertItem(count() - 1, name); // the simulator stays last
+        i = count() - 2;
     }
     setCurrentIndex(i);
 }
@@ -25,12 +36,9 @@ void PortComboBox::selectPort(const QString &name)
 void PortComboBox::refresh()
 {
     const QString current = currentText();
-    QStringList names = Port_List();
-    for (const QString &name : std::as_const(extra_))
-        if (!names.contains(name))
-            names << name;
+    QStringList names = this->names();
     if (!current.isEmpty() && !names.contains(current))
-        names << current;
+        names.insert(names.size() - 1, current); // the chosen device stays while it is away
     if (names == [this] {
             QStringList now;
             for (int i = 0; i < count(); ++i)

@@ -20,5 +20,8 @@ public:
     void showPopup() override;
 
 private:
+    // The machine's ports, the added names, and last the simulator.
+    QStringList names() const;
+
     QStringList extra_;
 };
