@@ -119,6 +119,22 @@ TFmain::~TFmain()
 
 // --- View ------------------------------------------------------------------
 
+namespace {
+
+// Frames carry their CR LF and may carry other control characters; a label
+// shows them on one line: the line end dropped, anything else as a dot.
+QString Label_Text(QString text)
+{
+    while (text.endsWith(u'\n') || text.endsWith(u'\r'))
+        text.chop(1);
+    for (QChar &c : text)
+        if (c.unicode() < 0x20)
+            c = u'·';
+    return text;
+}
+
+} // namespace
+
 void TFmain::setLabel(Lbl label, const QString &text)
 {
     QLabel *l = nullptr;
@@ -139,7 +155,7 @@ void TFmain::setLabel(Lbl label, const QString &text)
     case Lbl::Rv_Function: l = ui->Rv_Function; break;
     }
     if (l)
-        l->setText(text);
+        l->setText(Label_Text(text));
 }
 
 void TFmain::setPanel(int panel, const QString &text)

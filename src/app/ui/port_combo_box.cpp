@@ -3,6 +3,7 @@
 #include "link/port_names.h"
 #include "sim/sim_port.h"
 
+#include <QAbstractItemView>
 #include <QSignalBlocker>
 
 PortComboBox::PortComboBox(QWidget *parent) : QComboBox(parent)
@@ -55,5 +56,7 @@ void PortComboBox::refresh()
 void PortComboBox::showPopup()
 {
     refresh();
+    // Long device paths stay readable in the open list.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
     QComboBox::showPopup();
 }
