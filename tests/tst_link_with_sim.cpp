@@ -1,21 +1,15 @@
 // The link engine against the simulator executable over a real pseudo-terminal:
 // a healthy conversation, then the simulator goes away.
+#include "cpu_time.h"
 #include "link/link.h"
 #include "link/serial_port.h"
 #include "link_fixture.h"
 
 #include <QProcess>
 #include <QtTest>
-#include <sys/resource.h>
 
 namespace {
 
-qint64 cpuMicroseconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return qint64(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000000 + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
-}
 
 // Runs the event loop for ms milliseconds, with a receive pass every 40 ms and
 // a poll every pollMs, as the window's timers would.

@@ -1,22 +1,11 @@
 // A real serial device that goes away: the port is handled once, nothing spins.
+#include "cpu_time.h"
 #include "link/link.h"
 #include "link/serial_port.h"
 #include "pty_pair.h"
 #include "recording_view.h"
 
 #include <QtTest>
-#include <sys/resource.h>
-
-namespace {
-
-qint64 cpuMicroseconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return qint64(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000000 + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
-}
-
-} // namespace
 
 class TestVanishingPort : public QObject {
     Q_OBJECT
