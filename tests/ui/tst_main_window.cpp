@@ -59,6 +59,7 @@ private slots:
     void linkMessageBoxAfterTheLoop_data();
     void linkMessageBoxAfterTheLoop();
     void plainMessageCarriesTheTitle();
+    void boxesWaitForTheEndOfThePass();
     void valueAxis_data();
     void valueAxis();
     void portList();
@@ -284,6 +285,44 @@ void TestMainWindow::linkMessageBoxAfterTheLoop()
     QCOMPARE(shown[0].text, text);
     QCOMPARE(int(shown[0].icon), icon);
     QCOMPARE(shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+void TestMainWindow::boxesWaitForTheEndOfThePass()
+{
+    FakeOpener opener;
+    opener.line("COM1");
+    TFmain w(opener);
+    Link &link = w.program().link;
+
+    // A box that arises inside a pass: an impossible head command.
+    link.nCmdQueue = 1;
+    link.CmdQueue[0].usKey = 0x41;
+    link.CmdQueue[0].cSOF = ':';
+    link.CmdQueue[0].usDataLen = SIZE_TR_BUF + 1;
+    link.Tick_Cnt = 4;
+    int failsWhenShown = -1;
+    struct Restore {
+        std::function<void(QMessageBox &)> hook;
+        ~Restore() { TFmain::boxHook = hook; }
+    } restore{TFmain::boxHook};
+    TFmain::boxHook = [&](QMessageBox &box) {
+        shown << ShownBox{box.windowTitle(), box.text(), box.icon(), box.standardButtons()};
+        failsWhenShown = link.Tr_Fail;
+    };
+    QVERIFY(QMetaObject::invokeMethod(&w, "TimerRvTimer"));
+
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, QStringLiteral("Send_Cmd1: usDataLen>SIZE_TR_BUF!"));
+    QCOMPARE(failsWhenShown, 1); // the pass had finished its tick step
+
+    // An answer restores the link; its box comes with the loop, not the pass.
+    opener.lines["COM1"].incoming = ":0141BE\r\n";
+    QVERIFY(QMetaObject::invokeMethod(&w, "TimerRvTimer"));
+    QCOMPARE(link.LinkOk, int16_t(1));
+    QCOMPARE(shown.size(), 1);
+    QCoreApplication::sendPostedEvents(&w);
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[1].text, QStringLiteral("Связь восстановлена!"));
 }
 
 void TestMainWindow::plainMessageCarriesTheTitle()

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <array>
 #include <QKeyEvent>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
@@ -319,7 +320,10 @@ bool TFmain::eventFilter(QObject *watched, QEvent *e)
     if (e->type() == QEvent::KeyPress) {
         auto *w = qobject_cast<QWidget *>(watched);
         auto *key = static_cast<QKeyEvent *>(e);
-        if (w && w->window() == this && key->key() == Qt::Key_X && (key->modifiers() & Qt::AltModifier)) {
+        // The X key whatever the keyboard layout: with a Russian layout Qt
+        // reports Ч, so the key's position (X11 key code 53) counts as well.
+        const bool keyX = key->key() == Qt::Key_X || (QGuiApplication::platformName() == QLatin1String("xcb") && key->nativeScanCode() == 53);
+        if (w && w->window() == this && keyX && (key->modifiers() & Qt::AltModifier)) {
             if (program_.FormKeyDown('X', true)) {
                 close();
                 return true;
