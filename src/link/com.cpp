@@ -1,7 +1,27 @@
 // Opening, switching and closing the serial port.
 #include "link/link.h"
 
+#include "link/port_names.h"
+
 #include <QElapsedTimer>
+#include <QFileInfo>
+
+namespace {
+
+// How to get at a port that was refused: usually the user is not in the
+// group that owns the device.
+QString Access_Hint(const QString &name)
+{
+    const QString device = Port_Device(name);
+    QString group = QFileInfo(device).group();
+    if (group.isEmpty() || group == QLatin1String("root"))
+        group = QStringLiteral("dialout");
+    return QStringLiteral("Нет доступа к %1. Порт занят другой программой, или пользователь не входит в группу "
+                          "«%2», которой принадлежит устройство: sudo usermod -aG %2 $USER, затем войти в систему заново.")
+        .arg(device, group);
+}
+
+} // namespace
 
 Link::Link(View &view, PortOpener &opener) : view_(view), opener_(opener)
 {
@@ -22,12 +42,7 @@ int16_t Link::Open_Com(const QString &name)
     PortText = name;
     OpenError error = OpenError::None;
     hCom = opener_.open(name, &error);
-    if (error == OpenError::Permission)
-        view_.setPanelHint(2, QStringLiteral("Нет доступа к порту %1: он занят другой программой, или пользователь "
-                                             "не входит в группу, которой принадлежит устройство (обычно dialout)")
-                                  .arg(name));
-    else
-        view_.setPanelHint(2, QString());
+    view_.setPanelHint(2, error == OpenError::Permission ? Access_Hint(name) : QString());
     if (!hCom)
         return 0;
     Clr_Cmd();
