@@ -3,6 +3,7 @@
 #include "app/view.h"
 #include "link/codec.h"
 #include "link/link.h"
+#include "sim/sensor_model.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -86,23 +87,14 @@ public:
 
 QByteArray fourValueFrame(uint16_t m, float a, float b, float c, float d)
 {
-    uint16_t w[11] = {0x0141, m};
-    int i = 2;
+    std::vector<uint16_t> words{0x0141, m};
     for (float v : {a, b, c, d}) {
         uint32_t bits;
         std::memcpy(&bits, &v, 4);
-        w[i++] = uint16_t(bits & 0xFFFF);
-        w[i++] = uint16_t(bits >> 16);
+        words.push_back(uint16_t(bits & 0xFFFF));
+        words.push_back(uint16_t(bits >> 16));
     }
-    const uint16_t ks = Calc_KS(w, 10);
-    QByteArray f = "~";
-    for (int k = 0; k < 10; ++k)
-        for (int s = 12; s >= 0; s -= 4)
-            f += Hex_Digit(uint16_t(w[k] >> s) & 0xF);
-    f += Hex_Digit(uint16_t(ks >> 4) & 0xF);
-    f += Hex_Digit(ks & 0xF);
-    f += "\r\n";
-    return f;
+    return Sim_Encode('~', words); // the checksum word is added there
 }
 
 } // namespace
