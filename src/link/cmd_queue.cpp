@@ -33,26 +33,18 @@ int16_t Link::Send_Cmd1(char cSOF, const uint16_t *words, uint16_t usDataLen)
     if (!hCom || usDataLen == 0)
         return -2;
 
+    // One write per character; a failed one leaves the rest unsent.
+    char frame[4 * SIZE_TR_BUF + 4];
+    const size_t len = Encode_Frame(cSOF, words, usDataLen, frame);
     size_t pos = 0;
-    auto put = [&](char c) {
-        if (!hCom->writeByte(c))
-            return false;
+    for (size_t k = 0; k < len; ++k) {
+        if (!hCom->writeByte(frame[k]))
+            return -2;
         ++counters.N_tr_byte;
         // A frame longer than the text keeps its beginning only.
         if (pos < sizeof Tr_Text - 1)
-            Tr_Text[pos++] = c;
-        return true;
-    };
-
-    if (!put(cSOF))
-        return -2;
-    for (uint16_t i = 0; i + 1 < usDataLen; ++i)
-        for (int shift = 12; shift >= 0; shift -= 4)
-            if (!put(Hex_Digit(uint16_t(words[i] >> shift) & 0xF)))
-                return -2;
-    const uint16_t ks = words[usDataLen - 1];
-    if (!put(Hex_Digit(uint16_t(ks >> 4) & 0xF)) || !put(Hex_Digit(ks & 0xF)) || !put('\r') || !put('\n'))
-        return -2;
+            Tr_Text[pos++] = frame[k];
+    }
     Tr_Text[pos] = 0;
 
     ++counters.N_tr_frame;

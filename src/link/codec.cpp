@@ -35,6 +35,21 @@ uint16_t Calc_KS(const uint16_t *words, uint16_t count)
     return static_cast<uint16_t>(0x10000 - s);
 }
 
+size_t Encode_Frame(char cSOF, const uint16_t *words, uint16_t n, char *out)
+{
+    size_t len = 0;
+    out[len++] = cSOF;
+    for (uint16_t i = 0; i + 1 < n; ++i)
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out[len++] = Hex_Digit(uint16_t(words[i] >> shift) & 0xF);
+    const uint16_t ks = words[n - 1];
+    out[len++] = Hex_Digit(uint16_t(ks >> 4) & 0xF);
+    out[len++] = Hex_Digit(ks & 0xF);
+    out[len++] = '\r';
+    out[len++] = '\n';
+    return len;
+}
+
 int16_t Check_KS(const char *body)
 {
     const size_t n = std::strlen(body);

@@ -33,7 +33,6 @@ Link::Link(View &view, PortOpener &opener) : view_(view), opener_(opener)
 
 void Link::Set_TimerRv(bool on)
 {
-    TimerRv = on;
     view_.setTimerRv(on);
 }
 

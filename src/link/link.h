@@ -61,7 +61,6 @@ public:
 
     std::unique_ptr<Port> hCom; // null: no port open
     QString PortText;           // the port list's text: the last name opened
-    bool TimerRv = false;       // the receiver timer runs
     FrameSink *sink = nullptr;
 
     CMD_SLOT CmdQueue[SIZE_CMD_QUEUE];

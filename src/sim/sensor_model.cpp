@@ -43,19 +43,11 @@ qint64 lineTimeUs(qsizetype chars)
 
 QByteArray Sim_Encode(char start, const std::vector<uint16_t> &words)
 {
-    const uint16_t ks = Calc_KS(words.data(), static_cast<uint16_t>(words.size()));
-    QByteArray frame;
-    frame.reserve(static_cast<qsizetype>(words.size()) * 4 + 5);
-    frame.append(start);
-    for (uint16_t w : words) {
-        frame.append(Hex_Digit((w >> 12) & 0xF));
-        frame.append(Hex_Digit((w >> 8) & 0xF));
-        frame.append(Hex_Digit((w >> 4) & 0xF));
-        frame.append(Hex_Digit(w & 0xF));
-    }
-    frame.append(Hex_Digit((ks >> 4) & 0xF));
-    frame.append(Hex_Digit(ks & 0xF));
-    frame.append("\r\n");
+    std::vector<uint16_t> command(words);
+    command.push_back(Calc_KS(words.data(), static_cast<uint16_t>(words.size())));
+    QByteArray frame(static_cast<qsizetype>(command.size()) * 4 + 4, Qt::Uninitialized);
+    frame.truncate(static_cast<qsizetype>(
+        Encode_Frame(start, command.data(), static_cast<uint16_t>(command.size()), frame.data())));
     return frame;
 }
 
